@@ -11,10 +11,8 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD_DIR)/CMakeCache.txt:
+build:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DPython3_EXECUTABLE=$(PYTHON_BIN) >/dev/null
-
-build: $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 test: deps

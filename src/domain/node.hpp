@@ -20,7 +20,7 @@ struct Node;
 
 struct NodeMember {
   std::string key;
-  std::optional<SourcePos> key_end;  // just after the key's closing quote
+  std::optional<SourcePos> key_end;  // after the key's closing quote and any white space before the colon
 };
 
 struct Node {

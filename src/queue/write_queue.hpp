@@ -39,6 +39,11 @@ class WriteQueue {
 
  private:
   explicit WriteQueue(std::shared_ptr<Channel> channel);
+  // Number of jobs handed over but not yet taken by the worker; lets tests
+  // know that their jobs are really waiting before they go on.
+  std::size_t waiting_jobs() const;
+  friend struct WriteQueueProbe;
+
   std::shared_ptr<Channel> channel_;
 };
 
