@@ -3,7 +3,10 @@
 #include <system_error>
 
 #include "app/calls.hpp"
+#include "app/docs_binding.hpp"
 #include "app/errors.hpp"
+#include "app/jobs.hpp"
+#include "domain/env.hpp"
 #include "git/gix_git_adapter.hpp"
 
 namespace borvane::app::calls {
@@ -43,8 +46,12 @@ PyObject* init(const std::string& data_dir) {
   }
   const StatePtr fresh = build_state(std::move(queue));
   install(fresh);
-  // The docs directory named by BORVANE_C4_DOCS is bound here, on this thread
-  // and outside the write queue, once the docs binding exists.
+  // BORVANE_C4_DOCS binds at once, on this thread rather than through the
+  // queue. A failure fails init, but the new state stays installed.
+  if (auto docs = domain::env_text("BORVANE_C4_DOCS")) {
+    std::lock_guard lock(write_work_mutex());
+    if (auto bound = bind_docs_inner(*fresh, *docs); !bound) return map_err(bound.error());
+  }
   Py_RETURN_NONE;
 }
 

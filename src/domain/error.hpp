@@ -62,6 +62,13 @@ class [[nodiscard]] Result {
   std::variant<T, E> v_;
 };
 
+// A plain error text, for results whose value is a text too
+// (Result<std::string, std::string> could not tell the two apart).
+struct ErrorText {
+  std::string text;
+  bool operator==(const ErrorText&) const = default;
+};
+
 // The result of an operation that produces nothing but may fail.
 struct Unit {
   bool operator==(const Unit&) const = default;

@@ -70,6 +70,11 @@ class GitPort {
   // returns the new commit id as hexadecimal text.
   virtual Result<std::string> commit(const std::filesystem::path& worktree_path, const std::string& message,
                                      const std::vector<std::filesystem::path>& paths) = 0;
+  // Records the removal of `paths` (relative to the worktree) as one commit on
+  // top of HEAD whose tree is HEAD's tree without them. Fails when none of
+  // the paths is tracked in HEAD (nothing to record).
+  virtual Result<std::string> commit_removal(const std::filesystem::path& worktree_path, const std::string& message,
+                                             const std::vector<std::filesystem::path>& paths) = 0;
 };
 
 }  // namespace borvane::domain

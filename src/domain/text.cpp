@@ -3,13 +3,14 @@
 #include <cstdint>
 
 namespace borvane::domain {
-namespace {
 
 bool is_white_space(char32_t c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
          (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
          c == 0x3000;
 }
+
+namespace {
 
 // Decodes the UTF-8 character starting at `i`; sets `len` to its byte length.
 // Invalid bytes decode as U+FFFD of length 1 (never white space).
@@ -41,6 +42,13 @@ std::size_t start_of_last(std::string_view s, std::size_t end) {
 }
 
 }  // namespace
+
+char32_t next_char(std::string_view text, std::size_t& i) {
+  std::size_t len = 0;
+  char32_t c = decode_at(text, i, len);
+  i += len;
+  return c;
+}
 
 std::string_view trim(std::string_view text) {
   std::size_t begin = 0;

@@ -5,6 +5,12 @@
 
 namespace borvane::domain {
 
+// Whether `c` has the Unicode White_Space property.
+bool is_white_space(char32_t c);
+// Decodes the UTF-8 character at byte `i` and advances `i` past it. An
+// invalid byte decodes as U+FFFD and advances by one.
+char32_t next_char(std::string_view text, std::size_t& i);
+
 // Removes Unicode white space (the White_Space property) at both ends.
 std::string_view trim(std::string_view text);
 // Whether the text is empty after trimming.

@@ -8,9 +8,11 @@
 #include "git/checkout_tree_to.hpp"
 #include "git/commit_writer.hpp"
 #include "git/file_io.hpp"
+#include "git/index_removal.hpp"
 #include "git/index_sync.hpp"
 #include "git/libgit2_handle.hpp"
 #include "git/path_names.hpp"
+#include "git/tree_removal.hpp"
 #include "git/write_flat_tree.hpp"
 
 namespace borvane::git {
@@ -112,12 +114,18 @@ std::optional<git_oid> head_commit(git_repository* repo) {
   return id;
 }
 
+Result<git_oid> tree_of_commit(git_repository* repo, const git_oid& commit_id) {
+  git_commit* raw = nullptr;
+  if (git_commit_lookup(&raw, repo, &commit_id) < 0) return DomainError::other(last_git_error());
+  const CommitHandle commit(raw);
+  return *git_commit_tree_id(raw);
+}
+
 Result<write_flat_tree::Node> parent_root(git_repository* repo, const std::optional<git_oid>& parent) {
   if (!parent) return write_flat_tree::Node{};
-  git_commit* raw = nullptr;
-  if (git_commit_lookup(&raw, repo, &*parent) < 0) return DomainError::other(last_git_error());
-  const CommitHandle commit(raw);
-  return write_flat_tree::Node::of_stored_tree(*git_commit_tree_id(raw));
+  auto tree = tree_of_commit(repo, *parent);
+  if (!tree) return tree.error();
+  return write_flat_tree::Node::of_stored_tree(*tree);
 }
 
 Result<git_oid> build_tree(git_repository* repo, const std::optional<git_oid>& parent,
@@ -130,14 +138,52 @@ Result<git_oid> build_tree(git_repository* repo, const std::optional<git_oid>& p
   return write_flat_tree::write_node(repo, *root);
 }
 
+std::string joined(const std::vector<std::string>& pieces) {
+  std::string path;
+  for (const std::string& piece : pieces) path += (path.empty() ? "" : "/") + piece;
+  return path;
+}
+
 std::vector<CommittedFile> committed_files(const std::vector<BlobEntry>& entries) {
   std::vector<CommittedFile> files;
-  for (const BlobEntry& entry : entries) {
-    std::string path;
-    for (const std::string& piece : entry.pieces) path += (path.empty() ? "" : "/") + piece;
-    files.push_back({std::move(path), entry.id});
-  }
+  for (const BlobEntry& entry : entries) files.push_back({joined(entry.pieces), entry.id});
   return files;
+}
+
+// ---- commit_removal -----------------------------------------------------
+
+// The tree pieces of every listed path, or the first path that cannot name
+// a file of this working tree: absolute, empty, or with a ".." or ".git"
+// piece. Such paths are refused as they are for a file commit, even though
+// a removal reads no file, so that both commits accept the same paths.
+Result<std::vector<std::vector<std::string>>> removal_pieces(const std::vector<fs::path>& paths) {
+  std::vector<std::vector<std::string>> listed;
+  for (const fs::path& path : paths) {
+    std::vector<std::string> pieces = tree_pieces(path);
+    if (path.has_root_path() || pieces.empty() || has_forbidden_piece(pieces)) {
+      return DomainError::other("invalid path for removal: " + path.string());
+    }
+    listed.push_back(std::move(pieces));
+  }
+  return listed;
+}
+
+struct RemovalTree {
+  git_oid tree;
+  std::vector<std::string> removed;  // the paths that were in the tree
+};
+
+Result<RemovalTree> tree_without(git_repository* repo, const git_oid& tree,
+                                 const std::vector<std::vector<std::string>>& listed) {
+  RemovalTree result{tree, {}};
+  for (const std::vector<std::string>& pieces : listed) {
+    auto removal = tree_removal::without_file(repo, result.tree, pieces);
+    if (!removal) return removal.error();
+    if (!removal->removed) continue;
+    result.tree = removal->tree;
+    result.removed.push_back(joined(pieces));
+  }
+  return result;
 }
 
 // ---- add_worktree -------------------------------------------------------
@@ -338,6 +384,26 @@ Result<std::string> GixGitAdapter::commit(const fs::path& worktree_path, const s
   if (!tree) return tree.error();
   auto id = commit_to_head(repo->get(), *tree, parent, message);
   if (id) record_in_index(repo->get(), committed_files(entries));
+  return id;
+}
+
+Result<std::string> GixGitAdapter::commit_removal(const fs::path& worktree_path, const std::string& message,
+                                                  const std::vector<fs::path>& paths) {
+  ensure_libgit2();
+  auto repo = open_repository(worktree_path, "open worktree: ");
+  if (!repo) return repo.error();
+  if (paths.empty()) return DomainError::other("commit_removal requires at least one path");
+  auto listed = removal_pieces(paths);
+  if (!listed) return listed.error();
+  const std::optional<git_oid> parent = head_commit(repo->get());
+  if (!parent) return DomainError::other("cannot record removal: HEAD has no commit");
+  auto head_tree = tree_of_commit(repo->get(), *parent);
+  if (!head_tree) return head_tree.error();
+  auto tree = tree_without(repo->get(), *head_tree, *listed);
+  if (!tree) return tree.error();
+  if (tree->removed.empty()) return DomainError::other("cannot record removal: no listed path is tracked in HEAD");
+  auto id = commit_to_head(repo->get(), tree->tree, parent, message);
+  if (id) drop_from_index(repo->get(), tree->removed);
   return id;
 }
 

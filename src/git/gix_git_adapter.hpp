@@ -1,6 +1,7 @@
 #pragma once
-// GitPort on libgit2: commits explicit files on top of HEAD. The repository
-// is opened afresh for every operation; the adapter carries no data.
+// GitPort on libgit2: commits explicit files, or their removal, on top of
+// HEAD. The repository is opened afresh for every operation; the adapter
+// carries no data.
 #include "domain/ports.hpp"
 
 namespace borvane::git {
@@ -13,6 +14,8 @@ class GixGitAdapter final : public domain::GitPort {
                                                      const std::string& branch) override;
   domain::Result<std::string> commit(const std::filesystem::path& worktree_path, const std::string& message,
                                      const std::vector<std::filesystem::path>& paths) override;
+  domain::Result<std::string> commit_removal(const std::filesystem::path& worktree_path, const std::string& message,
+                                             const std::vector<std::filesystem::path>& paths) override;
 };
 
 }  // namespace borvane::git

@@ -1,13 +1,8 @@
 #pragma once
-// UTF-8 checks for texts taken from file-system paths.
-#include <string>
-#include <string_view>
+// The UTF-8 checks of the domain, under this module's names.
+#include "domain/utf8.hpp"
 
 namespace borvane::tomlio {
-
-bool is_valid_utf8(std::string_view bytes);
-
-// The bytes with every invalid sequence replaced by U+FFFD.
-std::string utf8_lossy(std::string_view bytes);
-
+using domain::is_valid_utf8;
+using domain::utf8_lossy;
 }  // namespace borvane::tomlio

@@ -1,6 +1,7 @@
 // The git adapter against real repositories made and inspected with the git
-// command-line client: commits of explicit files on top of HEAD, refused
-// paths and moved references, bare repositories and linked working trees.
+// command-line client: commits of explicit files on top of HEAD, commits of
+// their removal, refused paths and moved references, bare repositories and
+// linked working trees.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -253,6 +254,79 @@ TEST_F(GitAdapterTest, CommitIsRefusedWhenHeadMovedAfterItWasRead) {
     EXPECT_EQ(result.error().text, "commit: failed to create commit: current tip is not the first parent");
   }
   EXPECT_EQ(git(repo, "rev-parse HEAD"), moved);
+}
+
+// ---- commit_removal -----------------------------------------------------
+
+TEST_F(GitAdapterTest, RemovalCommitDropsTheFilesAndDirectoriesLeftEmpty) {
+  const fs::path repo = new_repo("repo");
+  write_text(repo / "README.md", "readme\n");
+  write_text(repo / "docs/adr/x.toml", "x\n");
+  write_text(repo / "docs/flows/a.toml", "a\n");
+  write_text(repo / "docs/flows/b.toml", "b\n");
+  const std::string seed = commit_all(repo, "seed");
+  auto expected = tree_listing(git(repo, "ls-tree -r HEAD"));
+
+  // A file deleted by hand: the index follows, the working tree is clean.
+  fs::remove(repo / "docs/flows/a.toml");
+  auto first = adapter_.commit_removal(repo, "flow: delete a", {"docs/flows/a.toml"});
+  ASSERT_TRUE(first.ok()) << first.error().text;
+  EXPECT_EQ(git(repo, "rev-parse HEAD"), *first);
+  EXPECT_EQ(git(repo, "rev-parse HEAD^"), seed);
+  EXPECT_EQ(git(repo, "log -1 --format=%an/%ce/%B"), "borvane-c4-git/borvane-c4-git@localhost/flow: delete a");
+  expected.erase("docs/flows/a.toml");
+  EXPECT_EQ(tree_listing(git(repo, "ls-tree -r HEAD")), expected);
+  EXPECT_EQ(git(repo, "status --porcelain"), "");
+
+  // The last file of docs/flows: the directory leaves the tree; a file still
+  // on disk becomes untracked.
+  auto second = adapter_.commit_removal(repo, "flow: delete b", {"docs/flows/b.toml"});
+  ASSERT_TRUE(second.ok()) << second.error().text;
+  EXPECT_EQ(git(repo, "ls-tree --name-only HEAD:docs"), "adr");
+  EXPECT_EQ(git(repo, "status --porcelain"), "?? docs/flows/");
+
+  // Several paths at once, untracked ones skipped: the root may end empty.
+  auto third = adapter_.commit_removal(repo, "flow: delete rest", {"docs/adr/x.toml", "nowhere.toml", "README.md"});
+  ASSERT_TRUE(third.ok()) << third.error().text;
+  EXPECT_EQ(git(repo, "rev-parse HEAD^{tree}"), "4b825dc642cb6eb9a060e54bf8d69288fbee4904");  // the empty tree
+  git(repo, "fsck --strict --no-progress");
+}
+
+TEST_F(GitAdapterTest, RemovalCommitFailures) {
+  const fs::path unborn = new_repo("unborn");
+  write_text(unborn / "a.toml", "a\n");
+  auto no_head = adapter_.commit_removal(unborn, "flow: delete a", {"a.toml"});
+  ASSERT_FALSE(no_head.ok());
+  EXPECT_EQ(no_head.error().text, "cannot record removal: HEAD has no commit");
+
+  const fs::path repo = new_repo("repo");
+  write_text(repo / "docs/flows/a.toml", "a\n");
+  const std::string head = commit_all(repo, "seed");
+  write_text(root_ / "outside.toml", "outside\n");
+  struct Case {
+    std::vector<fs::path> paths;
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {{}, "commit_removal requires at least one path"},
+      {{"docs/flows/untracked.toml"}, "cannot record removal: no listed path is tracked in HEAD"},
+      {{"docs/flows"}, "cannot record removal: no listed path is tracked in HEAD"},  // a directory, not a file
+      {{"docs/flows/a.toml/x"}, "cannot record removal: no listed path is tracked in HEAD"},
+      {{"docs/flows/a.toml", "../outside.toml"}, "invalid path for removal: ../outside.toml"},
+      {{"docs/../../outside.toml"}, "invalid path for removal: docs/../../outside.toml"},
+      {{root_ / "outside.toml"}, "invalid path for removal: " + (root_ / "outside.toml").string()},
+      {{".git/config"}, "invalid path for removal: .git/config"},
+      {{"docs/.GIT/HEAD"}, "invalid path for removal: docs/.GIT/HEAD"},
+      {{"."}, "invalid path for removal: ."},
+  };
+  for (const Case& c : cases) {
+    auto result = adapter_.commit_removal(repo, "flow: delete", c.paths);
+    ASSERT_FALSE(result.ok()) << c.text;
+    EXPECT_EQ(result.error().text, c.text);
+  }
+  EXPECT_EQ(git(repo, "rev-parse HEAD"), head);
+  EXPECT_EQ(git(repo, "status --porcelain"), "");
+  EXPECT_TRUE(fs::exists(root_ / "outside.toml"));
 }
 
 // ---- init_bare ----------------------------------------------------------

@@ -57,3 +57,28 @@ def run_fresh():
         )
 
     return run
+
+
+def git(repo, *args):
+    """Runs the git client in `repo` and returns its standard output."""
+    env = dict(os.environ, GIT_CONFIG_NOSYSTEM="1", HOME=str(repo.parent))
+    done = subprocess.run(
+        ["git", "-C", str(repo), *args], env=env, capture_output=True, text=True, check=True
+    )
+    return done.stdout
+
+
+@pytest.fixture
+def repo(tmp_path):
+    """A fresh git repository with an unborn main branch."""
+    path = tmp_path / "repo"
+    path.mkdir()
+    git(path, "init", "-q", "-b", "main")
+    return path
+
+
+@pytest.fixture
+def bound(initialized, repo):
+    """The module bound to `docs/` of a fresh git repository."""
+    initialized.bind_docs(str(repo / "docs"))
+    return initialized

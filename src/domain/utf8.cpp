@@ -1,8 +1,8 @@
-#include "tomlio/utf8.hpp"
+#include "domain/utf8.hpp"
 
 #include <cstddef>
 
-namespace borvane::tomlio {
+namespace borvane::domain {
 namespace {
 
 struct Sequence {
@@ -65,4 +65,4 @@ std::string utf8_lossy(std::string_view bytes) {
   return out;
 }
 
-}  // namespace borvane::tomlio
+}  // namespace borvane::domain
