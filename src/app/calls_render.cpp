@@ -3,28 +3,8 @@
 
 namespace borvane::app::calls {
 
-PyObject* get_overview_diagram(const StatePtr& /*state*/, const std::string& /*base_url*/) {
-  return raise_not_implemented("get_overview_diagram");
-}
-
-PyObject* get_layer_diagram(const StatePtr& /*state*/, const std::string& /*layer*/,
-                            const OptionalText& /*parent_id*/, const std::string& /*base_url*/) {
-  return raise_not_implemented("get_layer_diagram");
-}
-
 PyObject* get_view_links(const StatePtr& /*state*/, const std::string& /*base_url*/) {
   return raise_not_implemented("get_view_links");
-}
-
-PyObject* render_view_html(const StatePtr& /*state*/, const std::string& /*layer*/,
-                           const OptionalText& /*parent_id*/, const std::string& /*base_url*/,
-                           const std::string& /*mode*/, const std::string& /*renderer*/) {
-  return raise_not_implemented("render_view_html");
-}
-
-PyObject* get_scene(const StatePtr& /*state*/, const std::string& /*mode*/, const OptionalText& /*layer*/,
-                    const OptionalText& /*focus*/) {
-  return raise_not_implemented("get_scene");
 }
 
 PyObject* render_adrs_html(const StatePtr& /*state*/, const std::string& /*base_url*/) {
