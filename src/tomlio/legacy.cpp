@@ -43,7 +43,7 @@ Outcome<bool> is_legacy_file(const fs::directory_entry& entry) {
 template <class T>
 Outcome<Unit> convert_one(const fs::path& json_path, const char* path_format_dir,
                           Outcome<Unit> (*write)(const fs::path&, const T&)) {
-  auto bytes = read_regular_file(json_path);
+  auto bytes = read_regular_file(json_path, kMaxRecordFileBytes);
   if (!bytes) return std::move(bytes).error();
   auto record = domain::from_json<T>(bytes->data);
   if (!record) return record.error().display();

@@ -21,7 +21,7 @@ namespace {
 
 template <class T>
 Outcome<T> read_record(const fs::path& path) {
-  auto bytes = read_regular_file(path);
+  auto bytes = read_regular_file(path, kMaxRecordFileBytes);
   if (!bytes) return std::move(bytes).error();
   auto record = from_toml<T>(bytes->data);
   if (!record) return record.error().display();
@@ -36,11 +36,18 @@ bool is_absent_model(const fs::path& path) {
   return !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode);
 }
 
+// Writes `text` unless it is above the size the reader accepts: a file we
+// could not read back would stop every later binding.
+Outcome<Unit> write_within_limit(const fs::path& path, const std::string& text, std::size_t max_bytes) {
+  if (text.size() > max_bytes) return too_large(path, max_bytes) + " (not written)";
+  return atomic_write(path, text);
+}
+
 }  // namespace
 
 Outcome<ModelFile> read_model_toml(const fs::path& path) {
   if (is_absent_model(path)) return ModelFile{};
-  auto bytes = read_regular_file(path);
+  auto bytes = read_regular_file(path, kMaxModelFileBytes);
   if (!bytes) return std::move(bytes).error();
   if (domain::is_blank(bytes->data)) return ModelFile{};
   auto root = parse_toml(bytes->data);
@@ -51,19 +58,19 @@ Outcome<ModelFile> read_model_toml(const fs::path& path) {
 }
 
 Outcome<Unit> write_model_toml(const fs::path& path, const ModelFile& model) {
-  return atomic_write(path, render_toml(to_toml_table(model), TomlForm::Pretty));
+  return write_within_limit(path, render_toml(to_toml_table(model), TomlForm::Pretty), kMaxModelFileBytes);
 }
 
 Outcome<domain::Decision> read_adr_toml(const fs::path& path) { return read_record<domain::Decision>(path); }
 
 Outcome<Unit> write_adr_toml(const fs::path& path, const domain::Decision& decision) {
-  return atomic_write(path, render_adr_toml(decision));
+  return write_within_limit(path, render_adr_toml(decision), kMaxRecordFileBytes);
 }
 
 Outcome<domain::Flow> read_flow_toml(const fs::path& path) { return read_record<domain::Flow>(path); }
 
 Outcome<Unit> write_flow_toml(const fs::path& path, const domain::Flow& flow) {
-  return atomic_write(path, render_toml(to_toml_table(flow), TomlForm::Pretty));
+  return write_within_limit(path, render_toml(to_toml_table(flow), TomlForm::Pretty), kMaxRecordFileBytes);
 }
 
 }  // namespace borvane::tomlio
