@@ -53,6 +53,9 @@ Outcome<Unit> validate_docs_dir(const fs::path& docs) {
   if (looks_like_windows_path(text))
     return "docs_dir looks like a Windows path (" + text +
            "). Inside WSL/Linux use a Unix path (e.g. /tmp/\u2026/docs or /mnt/c/Users/\u2026/docs), not C:\\\u2026";
+  // The operating system ends a path at its first NUL: "docs\0x" would bind
+  // "docs" instead of failing.
+  if (text.find('\0') != std::string::npos) return std::string("docs_dir contains a NUL character");
   return done();
 }
 

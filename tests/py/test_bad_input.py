@@ -18,7 +18,8 @@ HOSTILE = [
 
 
 @pytest.mark.parametrize("text", HOSTILE, ids=range(len(HOSTILE)))
-def test_hostile_texts_round_trip_through_the_files(bound, repo, text):
+def test_hostile_texts_round_trip_through_the_files(bound, repo, text, tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)  # bind_docs(text) takes a relative path as one
     bound.upsert_element("shop", "software_system", "Shop", None, None, None, None, None)
     results = []
     for call in (
@@ -47,6 +48,12 @@ def test_hostile_texts_round_trip_through_the_files(bound, repo, text):
     bound.bind_docs(str(repo / "docs"))
     assert json.loads(bound.get_model()) == before
     assert bound.list_flows("https://x.example") == flows
+
+
+def test_docs_dir_with_nul_is_refused(initialized, tmp_path):
+    with pytest.raises(ValueError, match="^docs_dir contains a NUL character$"):
+        initialized.bind_docs(str(tmp_path / "docs") + "\x00x")
+    assert not (tmp_path / "docs").exists()
 
 
 def test_record_too_large_to_read_back_is_not_written(bound, repo):
