@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "render/flow_mermaid.hpp"
+#include "render/mermaid_module.hpp"
 #include "render/flow_pages.hpp"
 #include "render/page_chrome.hpp"
 #include "render/page_template.hpp"
@@ -127,6 +128,8 @@ std::string flow_detail_html(std::string_view base_url, const Flow& flow, const 
   const std::string diagram = diagram_text(flow, elements);
   const std::string links = links_html(base, flow, elements);
 
+  std::string script;
+  fill_template(script, page_asset("page_flow_mermaid.js"), {{"mermaid_url", mermaid_module_url()}});
   std::string out;
   out.reserve(diagram.size() + links.size() + 12288);
   append_page_head(out, "Flow " + id + " \u2014 " + title, page_asset("page_flow_detail.css"));
@@ -139,7 +142,7 @@ std::string flow_detail_html(std::string_view base_url, const Flow& flow, const 
                  {"nav", top_nav(base, detail_tabs(flow_count, adr_count))},
                  {"diagram", diagram},
                  {"links", links},
-                 {"script", page_asset("page_flow_mermaid.js")}});
+                 {"script", script}});
   return out;
 }
 

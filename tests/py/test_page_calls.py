@@ -223,3 +223,22 @@ def test_empty_workspace_pages(initialized):
         parse_page(page)
     links = json.loads(initialized.get_view_links(BASE))
     assert links["flows"] == links["adrs"] == links["systems"] == []
+
+
+@pytest.mark.parametrize("value, expected", [
+    (None, "https://cdn.jsdelivr.net/npm/mermaid@11/dist/mermaid.esm.min.mjs"),
+    ("/static/mermaid/mermaid.esm.min.mjs", "/static/mermaid/mermaid.esm.min.mjs"),
+    ("https://cdn.example.org/mermaid.mjs", "https://cdn.example.org/mermaid.mjs"),
+    ('/x.mjs";alert(1);"', "https://cdn.jsdelivr.net/npm/mermaid@11/dist/mermaid.esm.min.mjs"),
+    ("//evil.example/m.mjs", "https://cdn.jsdelivr.net/npm/mermaid@11/dist/mermaid.esm.min.mjs"),
+    ("http://plain.example/m.mjs", "https://cdn.jsdelivr.net/npm/mermaid@11/dist/mermaid.esm.min.mjs"),
+])
+def test_mermaid_module_address_can_be_overridden(bound, monkeypatch, value, expected):
+    if value is None:
+        monkeypatch.delenv("BORVANE_C4_MERMAID_URL", raising=False)
+    else:
+        monkeypatch.setenv("BORVANE_C4_MERMAID_URL", value)
+    bound.upsert_flow(json.dumps({"id": "f", "title": "F", "kind": "sequence",
+                                  "body": "sequenceDiagram\n  a->>b: hi"}), False)
+    page = bound.render_flow_html("f", "https://x.example")
+    assert f'import mermaid from "{expected}";' in page

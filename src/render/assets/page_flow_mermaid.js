@@ -1,4 +1,4 @@
-import mermaid from "https://cdn.jsdelivr.net/npm/mermaid@11/dist/mermaid.esm.min.mjs";
+import mermaid from "{{mermaid_url}}";
 
 const errorBox = document.getElementById("flow-render-error");
 try {
