@@ -46,6 +46,9 @@ class SpatialHash {
 
   double cell_size() const { return cell_size_; }
 
+  // Whether build enters the box into any cell.
+  bool indexes(const Aabb& box) const { return !cells_of(box).empty(); }
+
   // The indices entered in one cell, ascending; empty for an unoccupied cell.
   std::span<const std::uint32_t> cell(std::int32_t column, std::int32_t row) const;
 

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "domain/text.hpp"
+#include "scene/uml.hpp"
 
 namespace borvane::scene {
 
@@ -50,7 +51,7 @@ std::string truncate_label(std::string_view text, std::size_t limit) {
 
 namespace {
 
-// ---- placeholders for the views that later stages provide ----
+// ---- placeholder for the view that a later stage provides ----
 
 // Stand-in for the nested box layout of all layers: an empty drawing that
 // keeps the caller's focus. The nested layout replaces this body.
@@ -58,16 +59,6 @@ SceneGraph build_nested_view(std::span<const Element> /*elements*/, std::span<co
                              const std::optional<std::string>& focus) {
   SceneGraph graph;
   graph.mode = "all";
-  graph.focus = focus;
-  return graph;
-}
-
-// Stand-in for the code class view of one component: an empty drawing. The
-// code view (`build_code_uml`) replaces this body.
-SceneGraph build_code_view(std::span<const Element> /*elements*/, std::span<const Relationship> /*relationships*/,
-                           const std::optional<std::string>& focus) {
-  SceneGraph graph;
-  graph.mode = "layer";
   graph.focus = focus;
   return graph;
 }
@@ -237,7 +228,7 @@ SceneGraph build_scene(std::span<const Element> elements, std::span<const Relati
                        ViewMode mode) {
   if (mode == ViewMode::All) return build_nested_view(elements, relationships, focus);
   std::string_view layer_text = layer ? std::string_view(*layer) : std::string_view("context");
-  if (layer_text == "code") return build_code_view(elements, relationships, focus);
+  if (layer_text == "code") return build_code_uml(elements, relationships, focus);
   return build_layer_grid(elements, relationships, layer_text, focus);
 }
 

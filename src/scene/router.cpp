@@ -111,10 +111,7 @@ struct Packing {
   static std::uint64_t spread(std::int64_t lo, std::int64_t hi) {
     return static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo);
   }
-  std::uint64_t word(std::int64_t high, std::int64_t high_min, std::uint64_t low) const {
-    return (spread(high_min, high) << 32) | low;
-  }
-  std::uint64_t word(NodeKey k) const { return word(k.kx, min_x, spread(min_y, k.ky)); }
+  std::uint64_t word(NodeKey k) const { return (spread(min_x, k.kx) << 32) | spread(min_y, k.ky); }
   NodeKey key(std::uint64_t w) const {
     return {min_x + static_cast<std::int64_t>(w >> 32), min_y + static_cast<std::int64_t>(w & 0xffffffffU)};
   }
@@ -143,13 +140,12 @@ std::vector<std::uint32_t> row_order(const std::vector<NodeKey>& keys) {
   std::iota(order.begin(), order.end(), 0U);
   const Packing packing = Packing::of(keys);
   if (!packing.fits) {
-    std::sort(order.begin(), order.end(), [&](std::uint32_t l, std::uint32_t r) {
-      return std::tie(keys[l].ky, l) < std::tie(keys[r].ky, r);
-    });
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t l, std::uint32_t r) { return std::tie(keys[l].ky, l) < std::tie(keys[r].ky, r); });
     return order;
   }
   std::vector<std::uint64_t> words(keys.size());
-  for (std::uint32_t i = 0; i < keys.size(); ++i) words[i] = packing.word(keys[i].ky, packing.min_y, i);
+  for (std::uint32_t i = 0; i < keys.size(); ++i) words[i] = (Packing::spread(packing.min_y, keys[i].ky) << 32) | i;
   radix_sort(words);
   std::transform(words.begin(), words.end(), order.begin(),
                  [](std::uint64_t w) { return static_cast<std::uint32_t>(w & 0xffffffffU); });
@@ -176,7 +172,7 @@ std::vector<NodeKey> candidate_keys(std::span<const Point> fixed, std::span<cons
 
 // ---- visibility graph ----
 
-// The graph as adjacency lists over node numbers: nodes [0, sorted) are the
+// The graph as adjacency lists over node numbers: nodes [0, candidates) are the
 // sorted candidate keys, later ones the elbow keys that were not candidates.
 // Each list holds the pair links in ascending neighbour order (the order in
 // which the pairs are tried), followed by the port and elbow links in the
@@ -191,69 +187,92 @@ struct VisibilityGraph {
 // Whether the straight link between two points passes every enlarged
 // obstacle: only boxes in the index cells around the segment are tested.
 bool link_clear(const SpatialHash& hash, std::span<const Aabb> boxes, Point p, Point q) {
-  const Aabb around{std::min(p.first, q.first) - 1, std::min(p.second, q.second) - 1,
-                    std::max(p.first, q.first) + 1, std::max(p.second, q.second) + 1};
-  return !hash.any_in_cells(around, [&](std::size_t i) {
-    return segment_hits_aabb(boxes[i], p.first, p.second, q.first, q.second);
-  });
+  const Aabb around{std::min(p.first, q.first) - 1, std::min(p.second, q.second) - 1, std::max(p.first, q.first) + 1,
+                    std::max(p.second, q.second) + 1};
+  return !hash.any_in_cells(
+      around, [&](std::size_t i) { return segment_hits_aabb(boxes[i], p.first, p.second, q.first, q.second); });
 }
 
-// Finds the visible pairs among the keys of one row or column.
+// Finds the visible pairs among the keys of the rows (or of the columns),
+// given line by line in ascending order of the line's coordinate.
 //
 // Testing every pair against the index would cost a query per pair, and the
-// pairs of a line are quadratic in its length. Instead the boxes that cross
-// the line are collected once, as intervals [lo, hi] along it, sorted by lo
-// with a running maximum of hi. For a link from a to c (a < c, length L),
-// the segment test's ten-thousandth tolerance means a box blocks it exactly
-// when lo < a + 0.9999 L and hi > a + 0.0001 L. With a margin far above the
-// rounding error of either form, one binary search settles almost every
-// pair; the few pairs within the margin of a threshold get the exact test.
-// Once a box blocks a link for every longer link from the same start, the
-// scan stops, so the work follows the number of visible pairs.
+// pairs of a line are quadratic in its length. Instead a sweep keeps the
+// boxes that cross the current line, as intervals [lo, hi] along it sorted
+// by lo; per line a running maximum of hi is formed. For a link from a to c
+// (a < c, length L), the segment test's ten-thousandth tolerance means a box
+// blocks it exactly when lo < a + 0.9999 L and hi > a + 0.0001 L. With a
+// margin far above the rounding error of either form, one binary search
+// settles almost every pair; the few pairs within the margin of a threshold
+// get the exact test. Once a box blocks a link for every longer link from
+// the same start, the scan stops, so the work follows the number of visible
+// pairs. The boxes are exactly those the index holds, so the verdicts are
+// those of testing each pair through the index.
 class LineLinker {
  public:
-  LineLinker(const std::vector<NodeKey>& keys, std::span<const Aabb> boxes, const SpatialHash& hash)
-      : keys_(keys), boxes_(boxes), hash_(hash), seen_(boxes.size(), 0) {}
+  LineLinker(const std::vector<NodeKey>& keys, std::span<const Aabb> boxes, const SpatialHash& hash, bool horizontal);
 
   // `members`: key numbers in ascending order along the line. Appends every
   // visible pair (lower number first) to `pairs`, packed as (i << 32) | j.
-  void link(std::span<const std::uint32_t> members, bool horizontal, std::vector<std::uint64_t>& pairs);
+  void link(std::span<const std::uint32_t> members, std::vector<std::uint64_t>& pairs);
 
  private:
   enum class Verdict { Clear, Blocked, BlockedOnwards };
 
   struct Interval {
-    double lo;
+    double lo;  // extent along the line
     double hi;
+    double perp_lo;  // extent across it
+    double perp_hi;
     std::uint32_t box;
   };
 
-  double along(std::uint32_t k) const {
-    return static_cast<double>(horizontal_ ? keys_[k].kx : keys_[k].ky) / 2;
-  }
-  void collect_crossing_boxes(double v, double u_first, double u_last);
+  double along(std::uint32_t k) const { return static_cast<double>(horizontal_ ? keys_[k].kx : keys_[k].ky) / 2; }
+  double across(std::uint32_t k) const { return static_cast<double>(horizontal_ ? keys_[k].ky : keys_[k].kx) / 2; }
+  void advance_to(double v);
+  void prepare(double u_last);
   std::size_t count_starting_before(double u) const;
   Verdict classify(double a, double c, double u_last, double v) const;
   bool exactly_blocked(double a, double c, double v, std::size_t candidates, double hi_floor) const;
 
   const std::vector<NodeKey>& keys_;
   std::span<const Aabb> boxes_;
-  const SpatialHash& hash_;
-  std::vector<std::uint32_t> seen_;  // stamp per box: collected for the current line
-  std::uint32_t stamp_ = 0;
-  bool horizontal_ = true;
+  const bool horizontal_;
+  std::vector<Interval> waiting_;  // boxes the sweep has not reached, by perp_lo
+  std::size_t next_waiting_ = 0;
+  std::vector<Interval> active_;   // boxes crossing the current line, by lo
+  std::size_t used_ = 0;           // active_[0, used_) start before the line's end
+  std::vector<double> hi_before_;  // hi_before_[k]: max hi of active_[0, k)
   double margin_ = 0;
-  std::vector<Interval> crossing_;  // sorted by lo
-  std::vector<double> hi_before_;   // hi_before_[k]: max hi of crossing_[0, k)
 };
 
-void LineLinker::link(std::span<const std::uint32_t> members, bool horizontal, std::vector<std::uint64_t>& pairs) {
-  horizontal_ = horizontal;
-  const double v = static_cast<double>(horizontal ? keys_[members[0]].ky : keys_[members[0]].kx) / 2;
+LineLinker::LineLinker(const std::vector<NodeKey>& keys, std::span<const Aabb> boxes, const SpatialHash& hash,
+                       bool horizontal)
+    : keys_(keys), boxes_(boxes), horizontal_(horizontal) {
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const Aabb& b = boxes[i];
+    if (!hash.indexes(b)) continue;
+    const double lo = horizontal ? b.min_x : b.min_y;
+    const double hi = horizontal ? b.max_x : b.max_y;
+    const double perp_lo = horizontal ? b.min_y : b.min_x;
+    const double perp_hi = horizontal ? b.max_y : b.max_x;
+    // An inside-out extent across the line never contains it. Along the line
+    // the segment test orders a slab's ends, so such a box blocks like its
+    // upright self.
+    if (perp_lo > perp_hi) continue;
+    waiting_.push_back({std::min(lo, hi), std::max(lo, hi), perp_lo, perp_hi, static_cast<std::uint32_t>(i)});
+  }
+  std::sort(waiting_.begin(), waiting_.end(),
+            [](const Interval& l, const Interval& r) { return l.perp_lo < r.perp_lo; });
+}
+
+void LineLinker::link(std::span<const std::uint32_t> members, std::vector<std::uint64_t>& pairs) {
+  const double v = across(members.front());
   const double u_first = along(members.front());
   const double u_last = along(members.back());
   margin_ = 1e-9 * (1 + std::max(std::abs(u_first), std::abs(u_last)));
-  collect_crossing_boxes(v, u_first, u_last);
+  advance_to(v);
+  prepare(u_last);
   for (std::size_t i = 0; i + 1 < members.size(); ++i) {
     const double a = along(members[i]);
     for (std::size_t j = i + 1; j < members.size(); ++j) {
@@ -264,32 +283,32 @@ void LineLinker::link(std::span<const std::uint32_t> members, bool horizontal, s
   }
 }
 
-void LineLinker::collect_crossing_boxes(double v, double u_first, double u_last) {
-  crossing_.clear();
-  ++stamp_;
-  const Aabb strip = horizontal_ ? Aabb{u_first, v, u_last, v} : Aabb{v, u_first, v, u_last};
-  hash_.any_in_cells(strip, [&](std::size_t i) {
-    if (seen_[i] == stamp_) return false;
-    seen_[i] = stamp_;
-    const Aabb& b = boxes_[i];
-    const bool crosses = horizontal_ ? (b.min_y <= v && v <= b.max_y) : (b.min_x <= v && v <= b.max_x);
-    if (crosses) {
-      // The segment test orders a slab's ends, so an inside-out box that
-      // made it into a cell blocks like its upright self.
-      const double lo = horizontal_ ? b.min_x : b.min_y;
-      const double hi = horizontal_ ? b.max_x : b.max_y;
-      crossing_.push_back({std::min(lo, hi), std::max(lo, hi), static_cast<std::uint32_t>(i)});
-    }
-    return false;
-  });
-  std::sort(crossing_.begin(), crossing_.end(), [](const Interval& l, const Interval& r) { return l.lo < r.lo; });
-  hi_before_.assign(crossing_.size() + 1, -std::numeric_limits<double>::infinity());
-  for (std::size_t k = 0; k < crossing_.size(); ++k) hi_before_[k + 1] = std::max(hi_before_[k], crossing_[k].hi);
+// Moves the sweep to the line at v (never backwards): boxes that end before
+// it leave, boxes that start at or before it join, in order of lo.
+void LineLinker::advance_to(double v) {
+  std::erase_if(active_, [v](const Interval& b) { return b.perp_hi < v; });
+  for (; next_waiting_ < waiting_.size() && waiting_[next_waiting_].perp_lo <= v; ++next_waiting_) {
+    const Interval& b = waiting_[next_waiting_];
+    if (b.perp_hi < v) continue;
+    auto at = std::partition_point(active_.begin(), active_.end(), [&](const Interval& o) { return o.lo <= b.lo; });
+    active_.insert(at, b);
+  }
+}
+
+// Boxes that start beyond the line's last point cannot block any of its
+// links; the running maximum covers the others.
+void LineLinker::prepare(double u_last) {
+  auto end =
+      std::partition_point(active_.begin(), active_.end(), [u_last](const Interval& b) { return b.lo <= u_last; });
+  used_ = static_cast<std::size_t>(end - active_.begin());
+  hi_before_.assign(used_ + 1, -std::numeric_limits<double>::infinity());
+  for (std::size_t k = 0; k < used_; ++k) hi_before_[k + 1] = std::max(hi_before_[k], active_[k].hi);
 }
 
 std::size_t LineLinker::count_starting_before(double u) const {
-  auto it = std::partition_point(crossing_.begin(), crossing_.end(), [u](const Interval& b) { return b.lo < u; });
-  return static_cast<std::size_t>(it - crossing_.begin());
+  auto end = active_.begin() + static_cast<std::ptrdiff_t>(used_);
+  auto it = std::partition_point(active_.begin(), end, [u](const Interval& b) { return b.lo < u; });
+  return static_cast<std::size_t>(it - active_.begin());
 }
 
 LineLinker::Verdict LineLinker::classify(double a, double c, double u_last, double v) const {
@@ -310,8 +329,8 @@ LineLinker::Verdict LineLinker::classify(double a, double c, double u_last, doub
 
 bool LineLinker::exactly_blocked(double a, double c, double v, std::size_t candidates, double hi_floor) const {
   for (std::size_t k = 0; k < candidates; ++k) {
-    if (crossing_[k].hi <= hi_floor) continue;
-    const Aabb& b = boxes_[crossing_[k].box];
+    if (active_[k].hi <= hi_floor) continue;
+    const Aabb& b = boxes_[active_[k].box];
     const bool hit = horizontal_ ? segment_hits_aabb(b, a, v, c, v) : segment_hits_aabb(b, v, a, v, c);
     if (hit) return true;
   }
@@ -339,13 +358,15 @@ std::vector<std::uint64_t> visible_pairs(const std::vector<NodeKey>& keys, std::
   std::iota(by_column.begin(), by_column.end(), 0U);
   const std::vector<std::uint32_t> by_row = row_order(keys);
   std::vector<std::uint64_t> pairs;
-  LineLinker linker(keys, boxes, hash);
+  pairs.reserve(2 * keys.size());
+  LineLinker columns(keys, boxes, hash, false);
   for_each_line(
       by_column, [&](std::uint32_t l, std::uint32_t r) { return keys[l].kx == keys[r].kx; },
-      [&](std::span<const std::uint32_t> line) { linker.link(line, false, pairs); });
+      [&](std::span<const std::uint32_t> line) { columns.link(line, pairs); });
+  LineLinker rows(keys, boxes, hash, true);
   for_each_line(
       by_row, [&](std::uint32_t l, std::uint32_t r) { return keys[l].ky == keys[r].ky; },
-      [&](std::span<const std::uint32_t> line) { linker.link(line, true, pairs); });
+      [&](std::span<const std::uint32_t> line) { rows.link(line, pairs); });
   return pairs;
 }
 
@@ -364,9 +385,8 @@ std::uint32_t node_of(std::vector<NodeKey>& keys, std::size_t sorted, NodeKey ke
 // elbows between the stub ends (or their straight link when they share a
 // coordinate). Returns the accepted links, in order, as (node, node).
 std::vector<std::pair<std::uint32_t, std::uint32_t>> port_links(std::vector<NodeKey>& keys, std::size_t sorted,
-                                                                 std::span<const Point> fixed,
-                                                                 std::span<const Aabb> boxes,
-                                                                 const SpatialHash& hash) {
+                                                                std::span<const Point> fixed,
+                                                                std::span<const Aabb> boxes, const SpatialHash& hash) {
   const NodeKey from = key_of(fixed[0]), s = key_of(fixed[1]), e = key_of(fixed[2]), to = key_of(fixed[3]);
   std::vector<std::pair<NodeKey, NodeKey>> tried{{from, s}, {e, to}};
   if (s.kx != e.kx && s.ky != e.ky) {
@@ -409,8 +429,10 @@ VisibilityGraph build_graph(std::span<const Point> fixed, std::span<const Aabb> 
     graph.neighbours[fill[v]++] = u;
   };
   for (std::uint64_t p : pairs) add(high(p), low(p));
-  // Pairs are tried in ascending (i, j) order, so each node meets its pair
-  // neighbours in ascending order; the port and elbow links follow.
+  // The search must meet a node's links in the order they were found when
+  // every pair (i, j) is tried in ascending order: ascending neighbour
+  // number. The sweeps find them line by line, so each node's share is
+  // sorted; the port and elbow links follow in the order they were tried.
   for (std::size_t k = 0; k < graph.candidates; ++k) {
     std::sort(graph.neighbours.begin() + graph.first[k], graph.neighbours.begin() + fill[k]);
   }

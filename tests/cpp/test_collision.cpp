@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -94,8 +95,8 @@ TEST(SpatialHash, QueryFindsEveryOverlappingBox) {
     ASSERT_EQ(std::adjacent_find(found.begin(), found.end()), found.end());
     for (std::size_t i = 0; i < boxes.size(); ++i) {
       const Aabb& b = boxes[i];
-      bool overlaps = b.min_x <= query.max_x && query.min_x <= b.max_x && b.min_y <= query.max_y &&
-                      query.min_y <= b.max_y;
+      bool overlaps =
+          b.min_x <= query.max_x && query.min_x <= b.max_x && b.min_y <= query.max_y && query.min_y <= b.max_y;
       if (!overlaps) continue;
       EXPECT_TRUE(std::binary_search(found.begin(), found.end(), i)) << "round " << round;
     }

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
-#include <optional>
 #include <random>
 #include <set>
 #include <span>
@@ -159,8 +159,14 @@ Result route(const Port& from, const Port& to, std::span<const Aabb> obstacles, 
   std::vector<Point> points{src, s, e, dst};
   for (const Aabb& b : boxes) {
     double mx = (b.min_x + b.max_x) / 2, my = (b.min_y + b.max_y) / 2;
-    points.insert(points.end(), {{b.min_x, b.min_y}, {b.max_x, b.min_y}, {b.min_x, b.max_y}, {b.max_x, b.max_y},
-                                 {b.min_x, my}, {b.max_x, my}, {mx, b.min_y}, {mx, b.max_y}});
+    points.insert(points.end(), {{b.min_x, b.min_y},
+                                 {b.max_x, b.min_y},
+                                 {b.min_x, b.max_y},
+                                 {b.max_x, b.max_y},
+                                 {b.min_x, my},
+                                 {b.max_x, my},
+                                 {mx, b.min_y},
+                                 {mx, b.max_y}});
   }
   std::vector<Key> keys;
   for (Point p : points) keys.push_back(key(p));
@@ -240,9 +246,9 @@ struct Scene {
 // The port on the side of `box` that faces the other box's centre.
 Port facing_port(const Aabb& box, const Aabb& other, std::size_t count, std::size_t slot) {
   const double cx = (box.min_x + box.max_x) / 2, cy = (box.min_y + box.max_y) / 2;
-  const PortSide side =
-      facing_side(cx, cy, (other.min_x + other.max_x) / 2, (other.min_y + other.max_y) / 2);
-  auto ports = allocate_side_ports("n", side, count, box.min_x, box.min_y, box.max_x - box.min_x, box.max_y - box.min_y);
+  const PortSide side = facing_side(cx, cy, (other.min_x + other.max_x) / 2, (other.min_y + other.max_y) / 2);
+  auto ports =
+      allocate_side_ports("n", side, count, box.min_x, box.min_y, box.max_x - box.min_x, box.max_y - box.min_y);
   return ports[slot % ports.size()];
 }
 
@@ -321,8 +327,8 @@ TEST(Router, EqualElbowsTakeTheOneThroughTheSourceStubColumn) {
 TEST(Router, ObstacleOnOneElbowTakesTheOther) {
   // The box sits on the lower horizontal of the preferred elbow.
   const std::vector<Aabb> obstacles{{100, 60, 150, 140}};
-  Route r = route_port_to_port_stubbed(port_at(0, 0, PortSide::East), port_at(200, 100, PortSide::West), obstacles,
-                                       6, 28);
+  Route r =
+      route_port_to_port_stubbed(port_at(0, 0, PortSide::East), port_at(200, 100, PortSide::West), obstacles, 6, 28);
   EXPECT_EQ(r, (Route{{0, 0}, {172, 0}, {172, 100}, {200, 100}}));
   EXPECT_FALSE(crosses(r, obstacles, 5));
 }
@@ -343,15 +349,16 @@ TEST(Router, FarFromTheOriginOrFarApartRoutesTheSame) {
 TEST(Router, ObstacleBetweenAlignedPortsIsPassedOverTheTop) {
   // Nothing lines up with the stub ends, so the graph cannot connect them.
   const std::vector<Aabb> obstacles{{100, 0, 200, 100}};
-  Route r = route_port_to_port_stubbed(port_at(0, 50, PortSide::East), port_at(300, 50, PortSide::West), obstacles,
-                                       6, 28);
+  Route r =
+      route_port_to_port_stubbed(port_at(0, 50, PortSide::East), port_at(300, 50, PortSide::West), obstacles, 6, 28);
   EXPECT_EQ(r, (Route{{0, 50}, {28, 50}, {28, -26}, {272, -26}, {272, 50}, {300, 50}}));
   EXPECT_FALSE(crosses(r, obstacles, 5));
 }
 
 TEST(Router, EnclosedTargetFallsBackAboveEverything) {
   // Four boxes wall in the target port; the highest enlarged top is -106.
-  const std::vector<Aabb> walls{{300, -100, 500, -60}, {300, 160, 500, 200}, {280, -100, 300, 200}, {500, -100, 520, 200}};
+  const std::vector<Aabb> walls{
+      {300, -100, 500, -60}, {300, 160, 500, 200}, {280, -100, 300, 200}, {500, -100, 520, 200}};
   Route r = route_port_to_port_stubbed(port_at(0, 50, PortSide::East), port_at(400, 50, PortSide::West), walls, 6, 28);
   EXPECT_EQ(r, (Route{{0, 50}, {28, 50}, {28, -126}, {372, -126}, {372, 50}, {400, 50}}));
 }
@@ -368,15 +375,16 @@ TEST(Router, ABendShorterThanThinningToleranceDisappears) {
 }
 
 TEST(Router, ThreadsBetweenSeveralObstaclesWithStubsAndClearance) {
-  // Two walls stand between the ports; two boxes beside the stub columns
-  // reach down to 6 above the walls' clearance, so their corners give the
-  // search a row to cross on, kept exactly at the clearance from both.
+  // Two walls stand between the ports. Two boxes beside the stub columns
+  // have their enlarged bottom corners at (40, -94) and (420, -94), on one
+  // row above the walls: the search crosses on it, exactly the clearance
+  // away from both boxes and 14 above the higher wall.
   const std::vector<Aabb> obstacles{
-      {200, -80, 260, 40},    // wall
-      {300, -60, 340, 40},    // lower wall
-      {-60, -120, 34, -100},  // left of the source column, enlarged corner (40, -94)
-      {426, -120, 520, -100}, // right of the target column, enlarged corner (420, -94)
-      {180, -300, 280, -200}, // out of the way
+      {200, -80, 260, 40},     // wall
+      {300, -60, 340, 40},     // lower wall
+      {-60, -120, 34, -100},   // left of the source column, enlarged corner (40, -94)
+      {426, -120, 520, -100},  // right of the target column, enlarged corner (420, -94)
+      {180, -300, 280, -200},  // out of the way
   };
   const Port from = port_at(40, 0, PortSide::North);
   const Port to = port_at(420, 0, PortSide::North);
@@ -407,7 +415,8 @@ TEST(RouterProperties, GeneratedScenes) {
     EXPECT_TRUE(orthogonal(r)) << "scene " << i;
     EXPECT_EQ(r.front(), (Point{scene.from.x, scene.from.y})) << "scene " << i;
     EXPECT_EQ(r.back(), (Point{scene.to.x, scene.to.y})) << "scene " << i;
-    const reference::Result expected = reference::route(scene.from, scene.to, scene.obstacles, scene.clearance, scene.stub);
+    const reference::Result expected =
+        reference::route(scene.from, scene.to, scene.obstacles, scene.clearance, scene.stub);
     if (!expected.found) continue;
     ++found;
     EXPECT_FALSE(crosses(r, scene.obstacles, scene.clearance - 1)) << "scene " << i;
@@ -421,7 +430,8 @@ TEST(RouterProperties, MatchesThePlainSearch) {
   std::mt19937 rng(77);
   for (int i = 0; i < 400; ++i) {
     const Scene scene = i % 3 == 0 ? grid_scene(rng) : i % 3 == 1 ? scattered_scene(rng) : fractional_scene(rng);
-    const reference::Result expected = reference::route(scene.from, scene.to, scene.obstacles, scene.clearance, scene.stub);
+    const reference::Result expected =
+        reference::route(scene.from, scene.to, scene.obstacles, scene.clearance, scene.stub);
     ASSERT_EQ(route(scene), expected.route) << "scene " << i;
   }
 }

@@ -78,3 +78,37 @@ def test_arguments_are_checked(initialized):
         initialized.get_scene("layer", 3, None)
     scene = json.loads(initialized.get_scene(mode="layer", layer=None, focus="f"))
     assert scene["focus"] == "f"
+
+
+def test_code_layer_puts_the_interface_in_the_upper_row(bound):
+    add(bound, "shop", "software_system")
+    add(bound, "api", "container", "shop")
+    add(bound, "orders", "component", "api", name="Orders")
+    add(bound, "repo", "code", "orders", description="+find_by_id(id: int) Order")
+    add(bound, "port", "code", "orders")
+    bound.upsert_relationship("r1", "repo", "port", "implements the port")
+    scene = json.loads(bound.get_scene("layer", "code", "orders"))
+    assert scene["mode"] == "layer"
+    assert scene["focus"] == "orders"
+    frame = scene["nodes"][0]
+    classes = {n["id"]: n for n in scene["nodes"][1:]}
+    repo, port = classes["repo"], classes["port"]
+    assert (frame["id"], frame["kind"], frame["name"], frame["group"]) == ("orders", "component", "Orders", True)
+    assert (frame["x"], frame["y"], frame["parent_id"]) == (0.0, 0.0, "api")
+    assert repo["members"] == ["+findById(id: int) Order"]
+    assert (repo["stereotype"], port["stereotype"]) == (None, "Interface")
+    assert (port["x"], port["y"]) == (48.0, 88.0)
+    assert (repo["x"], repo["y"]) == (48.0, 88.0 + port["h"] + 160.0)
+    [edge] = scene["edges"]
+    assert (edge["label"], edge["edge_kind"]) == ("implements", "implements")
+    assert {p["id"] for p in scene["ports"]} == {edge["from_port"], edge["to_port"]}
+    assert scene["width"] == max(480.0, frame["w"]) + 48.0
+
+
+def test_code_layer_placeholders(bound):
+    scene = json.loads(bound.get_scene("layer", "code", None))
+    assert scene["nodes"][0]["members"] == ["pick a component parent"]
+    add(bound, "shop", "software_system")
+    scene = json.loads(bound.get_scene("layer", "code", "shop"))
+    assert (scene["width"], scene["height"], scene["focus"]) == (420.0, 240.0, None)
+    assert scene["nodes"][0]["members"] == ["no code elements yet"]
