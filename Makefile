@@ -25,9 +25,10 @@ test-cpp:
 test-py:
 	PYTHONPATH=python $(PYTHON_BIN) -m pytest -q tests/py
 
+# Serves the example workspace until Ctrl-C; DEMO_ONCE=1 only prints the report.
 demo: deps
 	@$(MAKE) --no-print-directory build >/dev/null
-	PYTHONPATH=python $(PYTHON_BIN) examples/demo.py
+	DEMO_ONCE="$(DEMO_ONCE)" PYTHONPATH=python $(PYTHON_BIN) examples/demo.py
 
 bench: deps
 	cmake -S . -B $(BUILD_DIR)-bench -DCMAKE_BUILD_TYPE=Release -DBORVANE_BENCH=ON -DBORVANE_TESTS=OFF -DPython3_EXECUTABLE=$(PYTHON_BIN) >/dev/null

@@ -1,7 +1,14 @@
 """Demo: write the example bookshop workspace into a fresh git repository
-through the module's functions, then report what the workspace holds.
+through the module's functions, report what the workspace holds, then serve
+its pages on http://127.0.0.1:8000/ until Ctrl-C.
 
 The repository lives in a temporary directory that is removed at the end.
+
+Environment: DEMO_ONCE=1 prints the report and exits without serving (for
+scripts); DEMO_HOST and DEMO_PORT choose the address; DEMO_MERMAID_DIR points
+at a local copy of Mermaid's dist files (by default a copy that the test
+tools installed under tests/ is used when present, otherwise the pages load
+Mermaid from its CDN).
 """
 
 import json
@@ -13,8 +20,13 @@ import time
 from pathlib import Path
 
 from borvane_c4 import _native
+from borvane_c4.web import WebApp, serve
 
 EXAMPLE = Path(__file__).resolve().parent / "bookshop"
+PROJECT = Path(__file__).resolve().parent.parent
+# Mermaid copies that the project's test tools install with npm.
+LOCAL_MERMAID = (PROJECT / "tests" / "browser" / "node_modules" / "mermaid" / "dist",
+                 PROJECT / "tests" / "mermaid" / "node_modules" / "mermaid" / "dist")
 
 
 def git(repo: Path, *args: str) -> str:
@@ -70,15 +82,37 @@ def report(repo: Path) -> None:
     print(git(repo, "log", "--oneline").rstrip())
 
 
+def local_mermaid() -> Path | None:
+    """The Mermaid copy to serve: DEMO_MERMAID_DIR, or one the test tools installed."""
+    configured = os.environ.get("DEMO_MERMAID_DIR")
+    if configured:
+        return Path(configured)
+    return next((d for d in LOCAL_MERMAID if (d / "mermaid.esm.min.mjs").is_file()), None)
+
+
+def serve_pages() -> None:
+    """Serves the loaded workspace until Ctrl-C."""
+    host = os.environ.get("DEMO_HOST") or "127.0.0.1"
+    port = int(os.environ.get("DEMO_PORT") or "8000")
+    mermaid = local_mermaid()
+    app = WebApp(mermaid_dir=mermaid)
+    print(f"\nMermaid: {'local copy in ' + str(mermaid) if mermaid else 'public CDN'}")
+    print("Pages: / (diagrams), /flows, /adrs. Ctrl-C stops.")
+    serve(app, host, port)
+
+
 def main() -> int:
     started = time.perf_counter()
+    once = os.environ.get("DEMO_ONCE", "") not in ("", "0")
     with tempfile.TemporaryDirectory(prefix="borvane-c4-demo-") as tmp:
         repo = Path(tmp) / "repo"
         repo.mkdir()
         git(repo, "init", "-q", "-b", "main")
         load_example(repo, Path(tmp) / "data")
         report(repo)
-    print(f"\ndone in {time.perf_counter() - started:.2f} s")
+        print(f"\ndone in {time.perf_counter() - started:.2f} s")
+        if not once:
+            serve_pages()
     return 0
 
 
