@@ -10,36 +10,15 @@ using domain::Decision;
 
 namespace {
 
-constexpr std::string_view kTdIndent = "                  ";    // 18 spaces
-constexpr std::string_view kRowEndIndent = "                ";  // 16 spaces
+constexpr std::string_view kEmptyIndex =
+    "<tr><td colspan=\"5\" class=\"empty\">No ADRs yet \u2014 use <code>upsert_adr</code></td></tr>";
 
-void append_cell(std::string& out, std::string_view html) {
-  out += kTdIndent;
-  out += html;
-  out += '\n';
-}
-
-void append_index_row(std::string& out, std::string_view base, const Decision& d) {
-  const std::string id = urlencoding(d.id);
+void append_adr_row(std::string& out, std::string_view base, const Decision& d) {
   const std::string status = html_escape(d.status.text());
-  const std::string href = std::string(base) + "/adrs/" + id;
-  out += "<tr>\n";
-  append_cell(out, "<td><a href=\"" + href + "\"><code>" + id + "</code></a></td>");
-  append_cell(out, "<td><a class=\"title\" href=\"" + href + "\">" + html_escape(d.title) + "</a></td>");
-  append_cell(out, "<td><span class=\"status " + status + "\">" + status + "</span></td>");
-  append_cell(out, "<td><code>" + esc_or_dash(d.scope_element_id) + "</code></td>");
-  append_cell(out, "<td class=\"mono\">" + html_escape(d.decided_at) + "</td>");
-  out += kRowEndIndent;
-  out += "</tr>";
-}
-
-std::string index_rows(std::string_view base, const std::vector<Decision>& decisions) {
-  if (decisions.empty())
-    return "<tr><td colspan=\"5\" class=\"empty\">No ADRs yet \u2014 use <code>upsert_adr</code></td></tr>";
-  std::string rows;
-  rows.reserve(decisions.size() * (400 + base.size() * 2));
-  for (const Decision& d : decisions) append_index_row(rows, base, d);
-  return rows;
+  append_index_row(out, base, "/adrs", d.id, d.title,
+                   {"<td><span class=\"status " + status + "\">" + status + "</span></td>",
+                    "<td><code>" + esc_or_dash(d.scope_element_id) + "</code></td>",
+                    "<td class=\"mono\">" + html_escape(d.decided_at) + "</td>"});
 }
 
 // "<h2>Policy</h2>…": the mode and one item per forbid rule (severity is not
@@ -104,14 +83,8 @@ std::string adrs_index_html(std::string_view base_url, const std::vector<Decisio
   const std::string count = std::to_string(decisions.size());
   std::vector<NavTab> tabs = standard_tabs("Flows", "ADRs (" + count + ")");
   tabs[3].active = true;
-  const std::string rows = index_rows(base, decisions);
-  const std::string nav = top_nav(base, tabs);
-
-  std::string out;
-  out.reserve(rows.size() + 8192);
-  append_page_head(out, "ADRs", page_asset("page_adrs_index.css"));
-  fill_template(out, page_asset("page_adrs_index.html"), {{"count", count}, {"nav", nav}, {"rows", rows}});
-  return out;
+  return index_page_html("page_adrs_index", "ADRs", count, top_nav(base, tabs),
+                         index_rows(base, decisions, kEmptyIndex, append_adr_row));
 }
 
 std::string adr_detail_html(std::string_view base_url, const Decision& d) {

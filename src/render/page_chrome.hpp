@@ -1,6 +1,8 @@
 #pragma once
 // The pieces every decision and flow page shares: the document head with the
-// shared style sheet, the top navigation and the base address of its links.
+// shared style sheet, the top navigation, the base address of its links and
+// the table of the two index pages.
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,5 +34,30 @@ std::string top_nav(std::string_view base, const std::vector<NavTab>& tabs, std:
 
 // The escaped text, or "—" when it is absent.
 std::string esc_or_dash(const std::optional<std::string>& text);
+
+// Appends one row of an index table: the id (URL-encoded, in code) and the
+// title (escaped), both linking to base + section + "/" + id, then `cells`,
+// whole <td> elements. Each cell stands on a line of its own, indented to sit
+// inside the page template's table.
+void append_index_row(std::string& out, std::string_view base, std::string_view section, std::string_view id,
+                      std::string_view title, std::initializer_list<std::string> cells);
+
+// The rows of an index table: `append_row(rows, base, record)` for each
+// record in order, or `empty_row` when there are none.
+template <class Record>
+std::string index_rows(std::string_view base, const std::vector<Record>& records, std::string_view empty_row,
+                       void (*append_row)(std::string&, std::string_view, const Record&)) {
+  if (records.empty()) return std::string(empty_row);
+  std::string rows;
+  rows.reserve(records.size() * (400 + base.size() * 2));
+  for (const Record& record : records) append_row(rows, base, record);
+  return rows;
+}
+
+// A whole index page: the head titled `title` with the style sheet
+// `page`.css, then the template `page`.html with its count, nav and rows
+// slots filled.
+std::string index_page_html(std::string_view page, std::string_view title, std::string_view count,
+                            std::string_view nav, std::string_view rows);
 
 }  // namespace borvane::render

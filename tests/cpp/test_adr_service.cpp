@@ -3,10 +3,7 @@
 // repository made with the git command-line client.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +11,7 @@
 
 #include "adr/adr_service.hpp"
 #include "git/gix_git_adapter.hpp"
+#include "git_test_support.hpp"
 #include "model/memory_model_store.hpp"
 #include "tomlio/record_files.hpp"
 
@@ -57,52 +55,20 @@ std::string outcome(const R& result) {
 
 std::string validation(const std::string& text) { return DomainError::validation(text).display(); }
 
-std::string quote(const fs::path& path) { return "'" + path.string() + "'"; }
-
-void write_text(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 // A git repository with one seed commit, bound as the working tree of the
-// "sidecar" workspace. git runs cut off from the user's and the system's
-// configuration.
-class AdrServiceTest : public ::testing::Test {
+// "sidecar" workspace.
+class AdrServiceTest : public git_test::SeededRepoTest {
  protected:
+  AdrServiceTest() : SeededRepoTest("borvane-adr") {}
+
   void SetUp() override {
     unsetenv(kProseEnv);
-    std::string pattern = (fs::temp_directory_path() / "borvane-adr-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = fs::canonical(pattern);
-    write_text(root_ / "home/.gitconfig",
-               "[user]\n\tname = Tester\n\temail = tester@example.org\n"
-               "[init]\n\tdefaultBranch = main\n[commit]\n\tgpgsign = false\n");
-    repo_ = root_ / "repo";
-    write_text(repo_ / "README.md", "readme\n");
-    git("init -q");
-    git("add -A");
-    git("commit -q -m seed");
+    SeededRepoTest::SetUp();
     service_.bind_worktree("sidecar", repo_);
   }
   void TearDown() override {
     unsetenv(kProseEnv);
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-
-  // git in the repository; must succeed; its output without the final line feed.
-  std::string git(const std::string& args) const {
-    const std::string command = "export HOME=" + quote(root_ / "home") +
-                                " GIT_CONFIG_NOSYSTEM=1; unset GIT_DIR GIT_WORK_TREE GIT_INDEX_FILE; git -C " +
-                                quote(repo_) + " " + args;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "git " << args;
-    if (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
+    SeededRepoTest::TearDown();
   }
 
   Decision on_disk(const std::string& id) const {
@@ -111,8 +77,6 @@ class AdrServiceTest : public ::testing::Test {
     return read.ok() ? *read : Decision{};
   }
 
-  fs::path root_;
-  fs::path repo_;
   std::shared_ptr<borvane::model::MemoryModelStore> store_ = std::make_shared<borvane::model::MemoryModelStore>();
   std::shared_ptr<borvane::git::GixGitAdapter> git_ = std::make_shared<borvane::git::GixGitAdapter>();
   AdrService service_{git_, store_};

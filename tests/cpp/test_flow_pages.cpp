@@ -6,6 +6,7 @@
 
 #include "render/flow_mermaid.hpp"
 #include "render/flow_pages.hpp"
+#include "test_mermaid_support.hpp"
 
 using borvane::domain::DocRef;
 using borvane::domain::Element;
@@ -17,18 +18,9 @@ using borvane::domain::FlowStep;
 using borvane::render::flow_detail_html;
 using borvane::render::flow_to_mermaid;
 using borvane::render::flows_index_html;
+using borvane::testing::el;
 
 namespace {
-
-Element element(std::string id, ElementKind kind, std::string name, std::optional<std::string> parent = {}) {
-  Element e;
-  e.id = std::move(id);
-  e.workspace_id = "sidecar";
-  e.kind = kind;
-  e.name = std::move(name);
-  e.parent_id = std::move(parent);
-  return e;
-}
 
 Flow flow(FlowKind kind, std::vector<FlowStep> steps = {}) {
   Flow f;
@@ -48,10 +40,10 @@ std::size_t count(const std::string& text, const std::string& what) {
 }
 
 const std::vector<Element> kModel = {
-    element("user", ElementKind::Person, "User"),
-    element("sys1", ElementKind::SoftwareSystem, "Shop"),
-    element("web", ElementKind::Container, "Web \"App\"", "sys1"),
-    element("api-1", ElementKind::Container, "API", "sys1"),
+    el("user", ElementKind::Person, "User"),
+    el("sys1", ElementKind::SoftwareSystem, "Shop"),
+    el("web", ElementKind::Container, "Web \"App\"", "sys1"),
+    el("api-1", ElementKind::Container, "API", "sys1"),
 };
 
 }  // namespace
@@ -107,7 +99,7 @@ TEST(FlowToMermaid, UnquotedTextCannotEndTheStatement) {
     EXPECT_EQ(flow_to_mermaid(f, kModel), "sequenceDiagram\n  participant user as User\n  user->>user: " + c.message + "\n")
         << c.label;
   }
-  std::vector<Element> named = {element("end", ElementKind::Person, "a;b#c:d")};
+  std::vector<Element> named = {el("end", ElementKind::Person, "a;b#c:d")};
   Flow f = flow(FlowKind::C4Dynamic, {FlowStep{1, "end", "end", "x"}});
   EXPECT_EQ(flow_to_mermaid(f, named),
             "sequenceDiagram\n  participant p_end as a#59;b#35;c#58;d\n  p_end->>p_end: x\n");
@@ -244,9 +236,9 @@ TEST(FlowDetail, LinksInOrderEachElementOnce) {
 
 TEST(FlowDetail, ElementTargetsByKind) {
   const std::vector<Element> model = {
-      element("p", ElementKind::Person, "P"),          element("s", ElementKind::SoftwareSystem, "S"),
-      element("x", ElementKind::External, "X"),        element("c", ElementKind::Container, "C"),
-      element("k", ElementKind::Component, "K", "c/1"), element("m", ElementKind::Code, "M", "k"),
+      el("p", ElementKind::Person, "P"),          el("s", ElementKind::SoftwareSystem, "S"),
+      el("x", ElementKind::External, "X"),        el("c", ElementKind::Container, "C"),
+      el("k", ElementKind::Component, "K", "c/1"), el("m", ElementKind::Code, "M", "k"),
   };
   Flow f = flow(FlowKind::C4Dynamic, {FlowStep{1, "p", "s", {}}, FlowStep{2, "x", "c", {}}, FlowStep{3, "k", "m", {}}});
   const std::string page = flow_detail_html("https://x.example", f, model, 1, 1);

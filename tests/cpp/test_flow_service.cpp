@@ -3,19 +3,15 @@
 // must never be deleted, in a real git repository made with the git
 // command-line client.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "flow/flow_service.hpp"
 #include "git/gix_git_adapter.hpp"
+#include "git_test_support.hpp"
 #include "model/memory_model_store.hpp"
 
 namespace fs = std::filesystem;
@@ -27,6 +23,8 @@ using borvane::domain::FlowAnchor;
 using borvane::domain::FlowKind;
 using borvane::domain::FlowStep;
 using borvane::flow::FlowService;
+using git_test::read_text;
+using git_test::write_text;
 
 namespace {
 
@@ -58,62 +56,16 @@ std::string outcome(const R& result) {
 
 std::string validation(const std::string& text) { return DomainError::validation(text).display(); }
 
-std::string quote(const fs::path& path) { return "'" + path.string() + "'"; }
-
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void write_text(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 // A git repository with one seed commit, bound as the working tree of the
-// "sidecar" workspace, whose model holds the elements web and api. git runs
-// cut off from the user's and the system's configuration.
-class FlowServiceTest : public ::testing::Test {
+// "sidecar" workspace, whose model holds the elements web and api.
+class FlowServiceTest : public git_test::SeededRepoTest {
  protected:
+  FlowServiceTest() : SeededRepoTest("borvane-flow") {}
+
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "borvane-flow-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = fs::canonical(pattern);
-    write_text(root_ / "home/.gitconfig",
-               "[user]\n\tname = Tester\n\temail = tester@example.org\n"
-               "[init]\n\tdefaultBranch = main\n[commit]\n\tgpgsign = false\n");
-    repo_ = root_ / "repo";
-    write_text(repo_ / "README.md", "readme\n");
-    git("init -q");
-    commit_all("seed");
+    SeededRepoTest::SetUp();
     for (const char* id : {"web", "api"}) add_element(id);
     service_.bind_worktree("sidecar", repo_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-
-  // git in the repository; must succeed; its output without the final line feed.
-  std::string git(const std::string& args) const {
-    const std::string command = "export HOME=" + quote(root_ / "home") +
-                                " GIT_CONFIG_NOSYSTEM=1; unset GIT_DIR GIT_WORK_TREE GIT_INDEX_FILE; git -C " +
-                                quote(repo_) + " " + args;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "git " << args;
-    if (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
-  }
-
-  void commit_all(const std::string& message) const {
-    git("add -A");
-    git("commit -q -m " + quote(message));
   }
 
   void add_element(const std::string& id) {
@@ -125,8 +77,6 @@ class FlowServiceTest : public ::testing::Test {
     ASSERT_TRUE(store_->upsert_element(e));
   }
 
-  fs::path root_;
-  fs::path repo_;
   std::shared_ptr<borvane::model::MemoryModelStore> store_ = std::make_shared<borvane::model::MemoryModelStore>();
   std::shared_ptr<borvane::git::GixGitAdapter> git_ = std::make_shared<borvane::git::GixGitAdapter>();
   FlowService service_{git_, store_};

@@ -3,11 +3,7 @@
 // their removal, refused paths and moved references, bare repositories and
 // linked working trees.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -16,25 +12,15 @@
 #include "git/commit_writer.hpp"
 #include "git/gix_git_adapter.hpp"
 #include "git/libgit2_handle.hpp"
+#include "git_test_support.hpp"
 
 namespace fs = std::filesystem;
 using borvane::git::GixGitAdapter;
+using git_test::quote;
+using git_test::read_text;
+using git_test::write_text;
 
 namespace {
-
-std::string quote(const fs::path& path) { return "'" + path.string() + "'"; }
-
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void write_text(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 bool is_hex_id(const std::string& text) {
   return text.size() == 40 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
@@ -48,64 +34,10 @@ std::map<std::string, std::string> tree_listing(const std::string& ls_tree) {
   return by_path;
 }
 
-class GitAdapterTest : public ::testing::Test {
+class GitAdapterTest : public git_test::GitSandboxTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "borvane-git-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = fs::canonical(pattern);
-    home_ = root_ / "home";
-    write_text(home_ / ".gitconfig",
-               "[user]\n\tname = Tester\n\temail = tester@example.org\n"
-               "[init]\n\tdefaultBranch = main\n[commit]\n\tgpgsign = false\n");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
+  GitAdapterTest() : GitSandboxTest("borvane-git") {}
 
-  struct Shell {
-    int status;
-    std::string out;
-  };
-
-  // Runs a shell command with git cut off from the user's and the system's
-  // configuration.
-  Shell sh(const std::string& command) const {
-    const std::string full = "export HOME=" + quote(home_) +
-                             " GIT_CONFIG_NOSYSTEM=1; unset GIT_DIR GIT_WORK_TREE GIT_INDEX_FILE GIT_COMMON_DIR; " +
-                             command;
-    FILE* pipe = popen(full.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-  }
-
-  // git in `dir`; must succeed; its output without the final line feed.
-  std::string git(const fs::path& dir, const std::string& args) const {
-    Shell result = sh("git -C " + quote(dir) + " " + args);
-    EXPECT_EQ(result.status, 0) << "git " << args;
-    if (!result.out.empty() && result.out.back() == '\n') result.out.pop_back();
-    return result.out;
-  }
-
-  fs::path new_repo(const std::string& name) const {
-    const fs::path repo = root_ / name;
-    fs::create_directories(repo);
-    git(repo, "init -q");
-    return repo;
-  }
-
-  std::string commit_all(const fs::path& repo, const std::string& message) const {
-    git(repo, "add -A");
-    git(repo, "commit -q -m " + quote(message));
-    return git(repo, "rev-parse HEAD");
-  }
-
-  fs::path root_;
-  fs::path home_;
   GixGitAdapter adapter_;
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// Small record builders for the projection and Mermaid tests.
+// Small record builders for the projection, Mermaid, view and page tests.
 #include <optional>
 #include <string>
 #include <vector>

@@ -6,24 +6,16 @@
 
 #include "domain/record_codec.hpp"
 #include "render/view_links.hpp"
+#include "test_mermaid_support.hpp"
 
 using borvane::domain::Decision;
 using borvane::domain::DecisionStatus;
 using borvane::domain::Element;
 using borvane::domain::ElementKind;
 using borvane::render::view_links;
+using borvane::testing::el;
 
 namespace {
-
-Element element(std::string id, ElementKind kind, std::string name, std::optional<std::string> parent = {}) {
-  Element e;
-  e.id = std::move(id);
-  e.workspace_id = "sidecar";
-  e.kind = kind;
-  e.name = std::move(name);
-  e.parent_id = std::move(parent);
-  return e;
-}
 
 Decision decision(std::string id, DecisionStatus status) {
   Decision d;
@@ -38,10 +30,10 @@ Decision decision(std::string id, DecisionStatus status) {
 
 TEST(ViewLinks, EveryKey) {
   const std::vector<Element> elements = {
-      element("c 1", ElementKind::Container, "C1", "s/1"), element("k1", ElementKind::Component, "K1", "c 1"),
-      element("k2", ElementKind::Component, "K2"),         element("p", ElementKind::Person, "P"),
-      element("s/1", ElementKind::SoftwareSystem, "S1", "ignored"),
-      element("x", ElementKind::External, "X"),
+      el("c 1", ElementKind::Container, "C1", "s/1"), el("k1", ElementKind::Component, "K1", "c 1"),
+      el("k2", ElementKind::Component, "K2"),         el("p", ElementKind::Person, "P"),
+      el("s/1", ElementKind::SoftwareSystem, "S1", "ignored"),
+      el("x", ElementKind::External, "X"),
   };
   const std::vector<Decision> decisions = {decision("b", DecisionStatus::Superseded),
                                            decision("a.1", DecisionStatus::Draft)};

@@ -7,6 +7,10 @@ from pathlib import Path
 
 import pytest
 
+# The shared page checker asserts; let pytest explain its failures as it does
+# for assertions in the test files.
+pytest.register_assert_rewrite("html_check")
+
 # The directory that holds the package `borvane_c4` (with the built module).
 PACKAGE_ROOT = Path(__file__).resolve().parents[2] / "python"
 
