@@ -6,7 +6,6 @@ bytes (what flushing to stable storage costs).
 """
 
 import json
-import os
 import statistics
 import subprocess
 import sys

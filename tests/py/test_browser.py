@@ -16,18 +16,18 @@ import importlib.util
 import json
 import os
 import re
-import select
 import shutil
 import subprocess
 import sys
 import threading
-import time
 import urllib.error
 import urllib.parse
 import urllib.request
 from pathlib import Path
 
 import pytest
+
+from server_process import child_env, read_address
 
 ROOT = Path(__file__).resolve().parents[2]
 BROWSER_DIR = ROOT / "tests" / "browser"
@@ -63,36 +63,13 @@ def browser_tools() -> dict:
     return {"chromium": chromium, "node": node, "mermaid": str(BROWSER_DIR / "node_modules" / "mermaid")}
 
 
-def child_env() -> dict:
-    env = {k: v for k, v in os.environ.items() if not k.startswith("BORVANE_C4_")}
-    env["PYTHONPATH"] = str(PACKAGE_ROOT)
-    return env
-
-
-def read_address(proc: subprocess.Popen, timeout: float = 60) -> str:
-    """Reads the server's output until its "serving on" line; fails after `timeout`."""
-    deadline, seen = time.monotonic() + timeout, b""
-    while time.monotonic() < deadline:
-        ready, _, _ = select.select([proc.stdout], [], [], 0.5)
-        if ready:
-            chunk = os.read(proc.stdout.fileno(), 4096)
-            if not chunk:
-                break
-            seen += chunk
-            found = re.search(rb"serving on (http://\S+)/", seen)
-            if found:
-                return found.group(1).decode()
-    proc.kill()
-    raise AssertionError("the server printed no address: " + seen.decode(errors="replace")[-2000:])
-
-
 def serve(docs: Path, mermaid: str):
     """Starts the serve command on a free port; returns the process and its base address."""
     proc = subprocess.Popen(
         [sys.executable, "-m", "borvane_c4", "serve", "--docs", str(docs), "--port", "0",
          "--mermaid-dir", mermaid, "--quiet"],
         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=child_env())
-    return proc, read_address(proc)
+    return proc, read_address(proc).rstrip("/")
 
 
 def stop(proc: subprocess.Popen) -> None:

@@ -8,10 +8,8 @@ links, the local Mermaid copy, and that no answer ever carries a trace.
 import json
 import os
 import re
-import select
 import subprocess
 import sys
-import time
 import urllib.error
 import urllib.request
 from pathlib import Path
@@ -22,6 +20,7 @@ import pytest
 
 from borvane_c4 import web
 from borvane_c4.web import MERMAID_URL_VARIABLE, WebApp
+from server_process import child_env, read_address
 
 ROOT = Path(__file__).resolve().parents[2]
 PACKAGE_ROOT = ROOT / "python"
@@ -264,29 +263,6 @@ def test_a_folder_without_mermaid_is_refused(tmp_path):
 
 
 # -- the serve command and the demo --------------------------------------------
-
-
-def child_env(**extra: str) -> dict:
-    env = {k: v for k, v in os.environ.items() if not k.startswith("BORVANE_C4_")}
-    env.update(PYTHONPATH=str(PACKAGE_ROOT), **extra)
-    return env
-
-
-def read_address(proc: subprocess.Popen, timeout: float = 60) -> str:
-    """Reads the child's output until its "serving on" line; fails after `timeout`."""
-    deadline, seen = time.monotonic() + timeout, b""
-    while time.monotonic() < deadline:
-        ready, _, _ = select.select([proc.stdout], [], [], 0.5)
-        if ready:
-            chunk = os.read(proc.stdout.fileno(), 4096)
-            if not chunk:
-                break
-            seen += chunk
-            found = re.search(rb"serving on (http://\S+)", seen)
-            if found:
-                return found.group(1).decode()
-    proc.kill()
-    raise AssertionError("no address printed: " + seen.decode(errors="replace")[-2000:])
 
 
 def stop(proc: subprocess.Popen) -> int:
