@@ -146,3 +146,17 @@ def test_unloaded_file_with_process_status_is_not_overwritten(bound, repo):
     with pytest.raises(ValueError, match="in process status 'accepted'"):
         bound.upsert_adr(decision("adr-9"), False)
     assert path.read_text() == text
+
+
+def test_commit_keeps_the_parent_tree_and_only_adds_the_record(bound, repo):
+    (repo / "README.md").write_text("hello\n")
+    git(repo, "add", "README.md")
+    git(repo, "-c", "user.name=t", "-c", "user.email=t@example.com", "commit", "-q", "-m", "seed")
+    (repo / "README.md").write_text("changed but not staged\n")
+    (repo / "scratch.txt").write_text("untracked\n")
+    result = json.loads(bound.upsert_adr(decision("x1"), True))
+    assert git(repo, "rev-parse", "HEAD~1").strip() == git(repo, "rev-parse", "HEAD^{/seed}").strip()
+    assert git(repo, "ls-tree", "-r", "--name-only", result["commit_id"]).split() == [
+        "README.md", "docs/adr/x1.toml"]
+    assert git(repo, "show", f"{result['commit_id']}:README.md") == "hello\n"
+    assert git(repo, "show", "-s", "--format=%ae|%ce", "HEAD").strip().count("@") == 2
